@@ -9,12 +9,21 @@ app::Text CurrentDirectory()
     char buffer[MAX_PATH];
     buffer[0] = '\0';
     const DWORD length = GetCurrentDirectoryA(MAX_PATH, buffer);
-    // A result of MAX_PATH or more is the size a longer path would need: the buffer then holds
-    // nothing usable, and the empty text stands for the failure.
-    if (length == 0 || length >= MAX_PATH) {
+    if (length == 0) {
         return app::Text::CopyOf("");
     }
-    return app::Text::CopyOf(buffer, length);
+    if (length < MAX_PATH) {
+        return app::Text::CopyOf(buffer, length);
+    }
+    // The answer is the size a longer path needs (a deep folder of double-byte names passes 260
+    // bytes soon). The empty text would turn the export path into "\name", the root of the
+    // drive: ask again with room for the whole path instead.
+    app::Text directory = app::Text::WithRoomFor(length);
+    const DWORD copied = GetCurrentDirectoryA(length + 1, directory.Buffer());
+    if (copied == 0 || copied > length) {
+        return app::Text::CopyOf("");
+    }
+    return directory;
 }
 
 }  // namespace exporting

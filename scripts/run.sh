@@ -7,8 +7,13 @@ cd "$root"
 
 bash "$root/scripts/setup.sh"
 
-if [ -z "${DISPLAY:-}" ] || ! timeout 5 xdpyinfo >/dev/null 2>&1; then
-  echo "run: no usable X display (DISPLAY is '${DISPLAY:-}'); to run Tessalo on a virtual one, use: xvfb-run -a -s '-screen 0 1024x768x24' scripts/run.sh" >&2
+virtual="xvfb-run -a -s '-screen 0 1024x768x24' scripts/run.sh"
+if [ -z "${DISPLAY:-}" ]; then
+  echo "run: DISPLAY is not set, so there is no X display to show Tessalo on; to run it on a virtual one, use: $virtual" >&2
+  exit 1
+fi
+if ! timeout 5 xdpyinfo >/dev/null 2>&1; then
+  echo "run: the X display $DISPLAY does not answer; to run Tessalo on a virtual one instead, use: $virtual" >&2
   exit 1
 fi
 

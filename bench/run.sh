@@ -27,7 +27,8 @@ if ! mountpoint -q "$fixtures"; then
   mount -t tmpfs -o size=4g,nr_inodes=4m tmpfs "$fixtures" 2>/dev/null || echo "bench: no tmpfs, fixtures on disk" >&2
 fi
 
-export WINEPREFIX=$root/build/wineprefix
+# Another prefix may be given, so that a benchmark can run beside the tests.
+export WINEPREFIX=${TESSALO_BENCH_PREFIX:-$root/build/wineprefix}
 work=$(mktemp -d)
 xvfb_pid='' idle_pid=''
 cleanup() {

@@ -71,8 +71,8 @@ void StartUnixShell(const std::string& script, const std::string& arg0, const st
                         &process)) {
         throw PlatformError("starting /bin/sh");
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    // Not closed: for a Unix program Wine 8 fills the handles with whatever was on the stack
+    // (measured: hProcess 0, hThread an address), and closing them can close one of ours.
 }
 
 template <typename Condition>

@@ -1,5 +1,7 @@
 // The main window as a user meets it: its frame and place, its nine controls, the keyboard
 // and the three ways to close it; and the error box of a program that cannot make its window.
+// Test names stay ASCII: narrow literals are code page 936 bytes, which a Linux log would garble;
+// messages with Chinese names go through Readable().
 #include <doctest.h>
 
 #include <cstring>
@@ -175,6 +177,13 @@ TEST_CASE("the main window opens centred, 455 x 421, with its caption, a fixed f
     for (HWND window : TopLevelWindows(app.ProcessId()))
         if (Visible(window)) ++shown;
     CHECK(shown == 1);
+
+    // The picture of the window for the README, as the program shows itself at start.
+    if (UnderWine()) {
+        std::string build = TestProgramFolder();
+        build = build.substr(0, build.find_last_of('\\'));
+        CHECK(SaveScreenshot(build + "\\screenshots\\window.png"));
+    }
 }
 
 TEST_CASE("every control has its class, place, caption and starting state, and there are no others")
@@ -206,7 +215,7 @@ TEST_CASE("every control has its class, place, caption and starting state, and t
     }
 }
 
-TEST_CASE("no button is a default button, and the lists keep their order and one selection")
+TEST_CASE("the buttons are plain push buttons, and the lists neither sort nor select more than one item")
 {
     Sandbox sandbox;
     App app(sandbox);
@@ -232,14 +241,14 @@ TEST_CASE("no button is a default button, and the lists keep their order and one
     }
 }
 
-TEST_CASE("the focus starts on 列表框1; Tab and Shift+Tab cycle the enabled controls")
+TEST_CASE("the focus starts on list box 1; Tab and Shift+Tab cycle the enabled controls")
 {
     Sandbox sandbox;
     App app(sandbox);
     REQUIRE(app.BringToFront());
     CheckFocusReaches(app, Control::ListBox1);
 
-    SUBCASE("Tab: 列表框1, 按钮1, 列表框2, and round again")
+    SUBCASE("Tab: list box 1, button 1, list box 2, and round again")
     {
         for (Control next : {Control::Button1, Control::ListBox2, Control::ListBox1, Control::Button1}) {
             PressKey(VK_TAB);

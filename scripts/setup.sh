@@ -57,7 +57,7 @@ fi
 export WINEPREFIX=$root/build/wineprefix
 # The stamp names the Wine version and the steps below: when either changes, the prefix is made anew.
 stamp=$WINEPREFIX/.tessalo-prefix
-stamp_text="prefix 1: managed=N decorated=N marlett; $(wine --version 2>/dev/null)"
+stamp_text="prefix 2: managed=N decorated=N marlett txt=txtfile; $(wine --version 2>/dev/null)"
 
 make_prefix() {
   local started=$SECONDS
@@ -84,6 +84,9 @@ make_prefix() {
     # or closes waits 2 s for a manager that never answers.
     "$root/scripts/wine-exec" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f &&
     "$root/scripts/wine-exec" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f &&
+    # The shell opens a .txt in Notepad only once the extension is linked to its file type, and
+    # this Wine defines the type without the link (and reads it machine-wide only).
+    "$root/scripts/wine-exec" reg add 'HKLM\Software\Classes\.txt' /ve /d txtfile /f &&
     timeout 300 wineserver -w
   ) >"$log" 2>&1; then
     cat "$log" >&2

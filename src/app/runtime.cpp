@@ -13,9 +13,7 @@ namespace app {
 
 namespace {
 
-HANDLE textHeap = nullptr;
 ExitRoutine exitRoutine = nullptr;
-bool ending = false;
 
 // OLE is initialised once per process on the main thread; the folder chooser runs under it.
 class OleSession {
@@ -43,10 +41,6 @@ private:
 OleSession ole;
 
 }  // namespace
-
-void UseProcessHeapForTexts() noexcept { textHeap = GetProcessHeap(); }
-
-HANDLE TextHeap() noexcept { return textHeap != nullptr ? textHeap : GetProcessHeap(); }
 
 void InitializeRuntime(EventBinder bindEvents)
 {
@@ -88,7 +82,6 @@ void RunMessageLoop()
 
 void EndProgram(int /*exitCode*/) noexcept
 {
-    ending = true;
     ExitRoutine routine = exitRoutine;
     exitRoutine = nullptr;
     if (routine != nullptr) {

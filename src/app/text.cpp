@@ -11,6 +11,8 @@ namespace app {
 
 namespace {
 
+HANDLE textHeap = nullptr;
+
 char* Allocate(std::size_t bytes)
 {
     void* memory = HeapAlloc(TextHeap(), 0, bytes);
@@ -23,6 +25,10 @@ char* Allocate(std::size_t bytes)
 std::size_t LengthOf(TextView part) noexcept { return part ? std::strlen(part) : 0; }
 
 }  // namespace
+
+void UseProcessHeapForTexts() noexcept { textHeap = GetProcessHeap(); }
+
+HANDLE TextHeap() noexcept { return textHeap != nullptr ? textHeap : GetProcessHeap(); }
 
 Text& Text::operator=(Text&& other) noexcept
 {

@@ -221,8 +221,6 @@ bool CreateMainWindow() noexcept
 
 bool MainWindowExists() noexcept { return mainWindow != nullptr && IsWindow(mainWindow); }
 
-HWND MainWindow() noexcept { return mainWindow; }
-
 void BeginMessageLoop() noexcept { loopBegun = true; }
 
 bool PreTranslateMessage(const MSG& message) noexcept

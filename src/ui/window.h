@@ -17,7 +17,6 @@ void BindEvent(Control control, EventHandler handler) noexcept;
 
 bool CreateMainWindow() noexcept;
 bool MainWindowExists() noexcept;
-HWND MainWindow() noexcept;
 
 // From now on, destroying the last window posts the quit request.
 void BeginMessageLoop() noexcept;

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "wine_host.h"
+
 namespace e2e {
 
 // ---- texts -------------------------------------------------------------------------------
@@ -180,33 +182,15 @@ private:
     HWND window_ = nullptr;
 };
 
-// ---- Linux programs (Wine only) ----------------------------------------------------------
-bool UnderWine();
-// The Unix path (UTF-8) of a Windows path; empty when there is none or not under Wine.
-std::string UnixPathOf(const std::string& windowsPath);
-// Starts `/bin/sh -c script arg0 arg1 ...` through Wine's CreateProcess (arguments in UTF-8).
-// Wine does not report when a Unix process ends: wait for its effect, a file it makes last.
-void StartUnixShell(const std::string& script, const std::vector<std::string>& arguments);
+// ---- the machine under Wine ------------------------------------------------------------
+using testhost::DriveLetter;
+using testhost::StartUnixShell;
+using testhost::UnderWine;
+using testhost::UnixPathOf;
+
 // Saves the whole screen as a PNG file (Windows path) with ImageMagick's `import`; false when
 // no picture came within the time.
 bool SaveScreenshot(const std::string& pngPath, int timeoutMs = 20000);
-
-// A drive letter pointed at a folder for as long as the object lives (first free one from T:).
-// Under Wine through its mount manager, as its configuration tool does it: the shell's folder
-// chooser then shows the drive too (a bare dosdevices link is not in GetLogicalDrives, measured).
-// On Windows through DefineDosDeviceA. Throws when no letter can be had.
-class DriveLetter {
-public:
-    explicit DriveLetter(const std::string& folder);
-    ~DriveLetter();
-    DriveLetter(const DriveLetter&) = delete;
-    DriveLetter& operator=(const DriveLetter&) = delete;
-    std::string Root() const { return std::string(1, letter_) + ":\\"; }   // "T:\"
-
-private:
-    std::string folder_;
-    char letter_ = 0;
-};
 
 // ---- Notepad (the viewer the shell opens for .txt files) --------------------------------
 std::vector<HWND> NotepadWindows();

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "wine_host.h"
+
 namespace unit {
 
 // A new, empty folder under GetTempPathA, removed with everything in it on destruction.
@@ -56,32 +58,6 @@ private:
 };
 
 // A drive letter pointed at a folder for as long as the object lives.
-//
-// Windows: DefineDosDeviceA. Wine 8 accepts DefineDosDeviceA but does not resolve file paths
-// through the definition (measured: FindFirstFileA("T:\\*") then fails with error 3). Its drive
-// letters are the symbolic links in the prefix's dosdevices folder, so under Wine the link is
-// made (and removed) by a Unix `ln` (`rm`), which Wine's CreateProcess starts like a Windows
-// program. Wine does not report when such a process ends, so the constructor waits for a marker
-// file of this process to show through the new letter (then deletes it), and the destructor for
-// the letter to go.
-// A letter that is taken, or that another process takes first, is passed over.
-class DriveLetter {
-public:
-    explicit DriveLetter(const std::string& folder);
-    ~DriveLetter();
-    DriveLetter(const DriveLetter&) = delete;
-    DriveLetter& operator=(const DriveLetter&) = delete;
-
-    // "T:\" and the like.
-    std::string Root() const { return std::string(1, letter_) + ":\\"; }
-
-private:
-    bool TryLetter(char letter);
-    std::string folder_;
-    std::string marker_;
-    std::string link_;  // Wine: the Unix path of the dosdevices link
-    char letter_ = 0;
-    bool wine_ = false;
-};
+using testhost::DriveLetter;
 
 }  // namespace unit

@@ -28,6 +28,7 @@ packages=(
   xvfb xauth x11-utils imagemagick        # virtual display, xdpyinfo, screenshots (xvfb-run needs xauth)
   fonts-wqy-microhei locales              # Chinese glyphs and code page 936
   doctest-dev gnuplot-nox                 # tests, benchmark plots
+  procps                                  # pgrep, to wait for Wine's services
 )
 missing=()
 for p in "${packages[@]}"; do

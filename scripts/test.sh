@@ -76,9 +76,17 @@ wineserver -k 2>/dev/null || true
 timeout 10 wineserver -w 2>/dev/null || true
 server_started=true
 wineserver -p
+# The first Windows program of a server session starts Wine's services, and the first window its
+# desktop process; both inherit that program's output. Were it a test's, CTest would wait for the
+# end of an output that they never close. So the idle process starts them, with its output going
+# nowhere, and the tests begin once they are up.
 if [ -f build/bin/wine_idle.exe ]; then
   "$root/scripts/wine-exec" build/bin/wine_idle.exe </dev/null >/dev/null 2>&1 &
   idle_pid=$!
+  for ((i = 0; i < 400; i++)); do
+    pgrep -f 'explorer.exe /desktop' >/dev/null && pgrep -f 'services.exe' >/dev/null && break
+    sleep 0.05
+  done
 fi
 
 # In the background, so that a signal to this script runs the cleanup at once instead of after CTest.

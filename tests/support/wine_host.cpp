@@ -103,7 +103,10 @@ void StartUnixShell(const std::string& script, const std::vector<std::string>& a
     const auto dosNameOf = WineExport<DosNameOf>("wine_get_dos_file_name");
     wchar_t* shell = dosNameOf != nullptr ? dosNameOf("/bin/sh") : nullptr;
     if (shell == nullptr) throw std::runtime_error("no Windows path for /bin/sh (not under Wine?)");
-    std::wstring command = Quoted(shell) + L" -c " + Quoted(Widen(script, CP_UTF8));
+    // The Unix process gets this process's own standard streams; under CTest that is a pipe the
+    // run waits on until every holder has closed it. The command lets go of them at once.
+    const std::string detached = "exec </dev/null >/dev/null 2>&1; " + script;
+    std::wstring command = Quoted(shell) + L" -c " + Quoted(Widen(detached, CP_UTF8));
     HeapFree(GetProcessHeap(), 0, shell);
     for (const auto& argument : arguments) command += L" " + Quoted(Widen(argument, CP_UTF8));
     STARTUPINFOW startup{};

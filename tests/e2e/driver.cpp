@@ -132,15 +132,7 @@ std::string ToAnsi(std::wstring_view text)
     return result;
 }
 
-std::wstring ToWide(std::string_view text)
-{
-    if (text.empty()) return {};
-    const int length = static_cast<int>(text.size());
-    const int size = MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
-    std::wstring result(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(codePage, 0, text.data(), length, result.data(), size);
-    return result;
-}
+std::wstring ToWide(std::string_view text) { return testhost::Widen(std::string(text), codePage); }
 
 std::string Readable(std::string_view text)
 {

@@ -21,16 +21,6 @@ Function WineExport(const char* name)
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name)));
 }
 
-std::wstring Widen(const std::string& text, UINT codePage)
-{
-    if (text.empty()) return {};
-    const int length = static_cast<int>(text.size());
-    const int size = MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
-    std::wstring result(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(codePage, 0, text.data(), length, result.data(), size);
-    return result;
-}
-
 // One argument quoted the way the C runtime (and Wine, for a Unix program) splits a command line.
 std::wstring Quoted(const std::wstring& argument)
 {
@@ -81,6 +71,16 @@ bool DefineWineDrive(char letter, const std::string& unixPath)
 }
 
 }  // namespace
+
+std::wstring Widen(const std::string& text, unsigned codePage)
+{
+    if (text.empty()) return {};
+    const int length = static_cast<int>(text.size());
+    const int size = MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
+    std::wstring result(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(codePage, 0, text.data(), length, result.data(), size);
+    return result;
+}
 
 bool UnderWine()
 {

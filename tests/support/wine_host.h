@@ -7,6 +7,9 @@
 
 namespace testhost {
 
+// Bytes in the code page to UTF-16.
+std::wstring Widen(const std::string& text, unsigned codePage);
+
 bool UnderWine();
 // The Unix path (UTF-8) of a Windows path (code page 936); empty when there is none or not
 // under Wine.
